@@ -3,3 +3,7 @@ quorvane_test(methods_test
   SOURCES methods/methods_test.cpp support/fake_registry.cpp $<TARGET_OBJECTS:quorvane_methods>
   LIBRARIES quorvane_jni)
 target_include_directories(methods_test PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
+
+# The registry scenarios through the stand-in (the Windows build runs the same table under Wine).
+quorvane_test(scenarios_test SOURCES platform/scenarios_test.cpp LIBRARIES quorvane_platform)
+set_tests_properties(scenarios_test PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/scenarios-store")

@@ -8,7 +8,7 @@ namespace quorvane::test {
 
 namespace {
 JniDouble* current = nullptr;
-std::recursive_mutex mutex;  // the library may be called from several threads at once
+std::mutex mutex;  // the library may be called from several threads at once
 int class_handle;
 int method_handle;
 }  // namespace
@@ -23,7 +23,11 @@ bool JniDouble::failing(const char* function) {
 }
 
 jstring JniDouble::string(std::string text) {
-    const std::lock_guard<std::recursive_mutex> lock(mutex);
+    const std::lock_guard<std::mutex> lock(mutex);
+    return keep(std::move(text));
+}
+
+jstring JniDouble::keep(std::string text) {
     strings_.push_back(std::move(text));
     return reinterpret_cast<jstring>(&strings_.back());
 }
@@ -33,7 +37,7 @@ JniDouble::JniDouble() {
     env_.functions = &table_;
     table_.GetStringUTFChars = [](JNIEnv* env, jstring str, jboolean*) -> const char* {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.emplace_back("GetStringUTFChars");
         if (d->texts_before_refusal == 0 || d->failing("GetStringUTFChars")) {
             d->exception_pending = true;
@@ -45,7 +49,7 @@ JniDouble::JniDouble() {
     };
     table_.ReleaseStringUTFChars = [](JNIEnv* env, jstring str, const char* chars) {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.emplace_back(chars == reinterpret_cast<const std::string*>(str)->c_str()
                                   ? "ReleaseStringUTFChars"
                                   : "ReleaseStringUTFChars(mismatched)");
@@ -53,25 +57,25 @@ JniDouble::JniDouble() {
     };
     table_.FindClass = [](JNIEnv* env, const char* name) -> jclass {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.push_back(std::string("FindClass ") + name);
         return d->failing("FindClass") ? nullptr : reinterpret_cast<jclass>(&class_handle);
     };
     table_.NewStringUTF = [](JNIEnv* env, const char* text) -> jstring {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.push_back(std::string("NewStringUTF ") + text);
-        return d->failing("NewStringUTF") ? nullptr : d->string(text);
+        return d->failing("NewStringUTF") ? nullptr : d->keep(text);
     };
     table_.GetMethodID = [](JNIEnv* env, jclass, const char* name, const char* signature) -> jmethodID {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.push_back(std::string("GetMethodID ") + name + " " + signature);
         return d->failing("GetMethodID") ? nullptr : reinterpret_cast<jmethodID>(&method_handle);
     };
     table_.NewByteArray = [](JNIEnv* env, jsize length) -> jbyteArray {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.push_back("NewByteArray " + std::to_string(length));
         if (d->failing("NewByteArray")) return nullptr;
         d->arrays_.emplace_back(static_cast<std::size_t>(length));
@@ -80,21 +84,21 @@ JniDouble::JniDouble() {
     table_.SetByteArrayRegion = [](JNIEnv* env, jbyteArray array, jsize start, jsize length,
                                    const jbyte* bytes) {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.push_back("SetByteArrayRegion " + std::to_string(start) + " " + std::to_string(length));
         auto* target = reinterpret_cast<std::vector<jbyte>*>(array);
         std::memcpy(target->data() + start, bytes, static_cast<std::size_t>(length));
     };
     table_.NewObjectV = [](JNIEnv* env, jclass, jmethodID, va_list args) -> jobject {
         JniDouble* d = self(env);
-        const std::lock_guard<std::recursive_mutex> lock(mutex);
+        const std::lock_guard<std::mutex> lock(mutex);
         d->calls.emplace_back("NewObject");
         auto* bytes = reinterpret_cast<std::vector<jbyte>*>(va_arg(args, jbyteArray));
         auto* charset = reinterpret_cast<const std::string*>(va_arg(args, jstring));
         if (d->failing("NewObject")) return nullptr;
         d->constructed_bytes.assign(reinterpret_cast<const char*>(bytes->data()), bytes->size());
         d->constructed_charset = *charset;
-        return d->string(d->constructed_bytes);
+        return d->keep(d->constructed_bytes);
     };
 }
 

@@ -39,6 +39,7 @@ public:
 
 private:
     static JniDouble* self(JNIEnv* env);
+    jstring keep(std::string text);  // string() with the lock held
     bool failing(const char* function);
 
     JNIEnv env_{};

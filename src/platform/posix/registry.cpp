@@ -147,36 +147,26 @@ const char* find_variable(std::string_view name) noexcept {
     return nullptr;
 }
 
-// %NAME% references replaced by their values; an unknown reference and a lone % stay as written
-// (the % closing an unknown name may open the next reference, as on Windows).
+// %NAME% references replaced by their values; an unknown reference and a lone % stay as written.
 std::string expand(std::string_view text) {
     std::string expanded;
     while (!text.empty()) {
         const std::size_t open = text.find('%');
-        expanded.append(text.substr(0, open));
-        if (open == std::string_view::npos) break;
-        text.remove_prefix(open);
-        const std::size_t close = text.find('%', 1);
-        const char* value = close == std::string_view::npos || close == 1
-                                ? nullptr
-                                : find_variable(text.substr(1, close - 1));
-        if (value != nullptr) {
-            expanded.append(value);
-            text.remove_prefix(close + 1);
-        } else {
-            const std::size_t literal = close == std::string_view::npos ? text.size() : std::max<std::size_t>(close, 1);
-            expanded.append(text.substr(0, literal));
-            text.remove_prefix(literal);
-        }
+        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) break;
+        const char* value = find_variable(text.substr(open + 1, close - open - 1));
+        expanded.append(text.substr(0, value != nullptr ? open : close + 1));
+        if (value != nullptr) expanded.append(value);
+        text.remove_prefix(close + 1);
     }
-    return expanded;
+    return expanded.append(text);
 }
 
 // Copies `bytes` out as RegGetValue returns them: string types end in a zero byte, expandable
 // strings come expanded, and a buffer too small gets only the size it needs.
 Status deliver(std::uint32_t type, std::string_view bytes, void* data, std::uint32_t* size) {
     std::string expanded;
-    bool add_zero = is_string_type(type) && (bytes.empty() || bytes.back() != '\0');
+    bool add_zero = is_string_type(type) && !bytes.empty() && bytes.back() != '\0';
     if (type == kRegExpandSz) {
         expanded = expand(bytes.substr(0, bytes.find('\0')));
         expanded.push_back('\0');

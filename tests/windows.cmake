@@ -1,0 +1,12 @@
+# Every Windows test program runs under Wine (the toolchain's emulator) in the build tree's
+# own Wine prefix, made once before the first of them.
+add_test(NAME wine_prefix COMMAND /usr/bin/env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
+         WINEDLLOVERRIDES=mscoree,mshtml= /usr/lib/wine/wine64 wineboot --init)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine)
+
+function(quorvane_wine_test name)
+  quorvane_test(${name} ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+endfunction()
+
+quorvane_wine_test(scenarios_test SOURCES platform/scenarios_test.cpp LIBRARIES quorvane_platform)
