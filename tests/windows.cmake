@@ -10,3 +10,9 @@ function(quorvane_wine_test name)
 endfunction()
 
 quorvane_wine_test(scenarios_test SOURCES platform/scenarios_test.cpp LIBRARIES quorvane_platform)
+
+# Quorvane.dll end to end over Wine's registry, loaded by name like a JVM loads it.
+quorvane_wine_test(library_test
+  SOURCES library/library_test.cpp library/dll_binding.cpp LIBRARIES quorvane_platform)
+add_dependencies(library_test Quorvane)
+set_tests_properties(library_test PROPERTIES WORKING_DIRECTORY $<TARGET_FILE_DIR:Quorvane>)

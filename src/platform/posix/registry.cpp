@@ -183,8 +183,9 @@ Status deliver(std::uint32_t type, std::string_view bytes, void* data, std::uint
     return kSuccess;
 }
 
-Status get_in(Store& store, const Root& root, const char* subkey, const char* name, void* data,
-              std::uint32_t* size) {
+// `found(type, bytes)` of the value `name` under root\\subkey, or the status of not finding it.
+template <class Found>
+Status find_value(Store& store, const Root& root, const char* subkey, const char* name, Found found) {
     std::int64_t key = 0;
     Status status = walk(store, root, subkey, false, &key);
     if (status != kSuccess) return status;
@@ -195,60 +196,76 @@ Status get_in(Store& store, const Root& root, const char* subkey, const char* na
     const int code = sqlite3_step(*find);
     if (code != SQLITE_ROW) return code == SQLITE_DONE ? kFileNotFound : to_status(code);
     const auto type = static_cast<std::uint32_t>(sqlite3_column_int64(*find, 0));
-    if (type == kRegDwordBigEndian || type == kRegLink) return kUnsupportedType;
     const void* blob = sqlite3_column_blob(*find, 1);
     const auto length = static_cast<std::size_t>(sqlite3_column_bytes(*find, 1));
     if (blob == nullptr && length > 0) return to_status(sqlite3_errcode(store.db));
-    return deliver(type, {static_cast<const char*>(blob), length}, data, size);
+    return found(type, std::string_view(static_cast<const char*>(blob), length));
+}
+
+// The checks every call makes of its root key and names, then `body(store, root)` with the
+// store open and to this call alone. Missing names stand for the root key and the default value.
+template <class Body>
+Status in_store(RootKey root_key, const char*& subkey, const char*& name, Body body) noexcept {
+    if (subkey == nullptr) subkey = "";
+    if (name == nullptr) name = "";
+    Root root{};
+    if (!find_root(root_key, &root)) return kInvalidHandle;
+    try {
+        const Status status = check_names(subkey, name);
+        if (status != kSuccess) return status;
+        return standin::with_store([&](Store& store) { return body(store, root); });
+    } catch (...) {
+        return 14;  // out of memory: nothing else here throws
+    }
 }
 
 }  // namespace
 
 Status set_value(RootKey root_key, const char* subkey, const char* name, std::uint32_t type,
                  const void* data, std::uint32_t size) noexcept {
-    if (subkey == nullptr) subkey = "";
-    if (name == nullptr) name = "";
-    Root root{};
-    if (!find_root(root_key, &root)) return kInvalidHandle;
     if (data == nullptr && size > 0) return kInvalidParameter;
-    try {
-        const Status status = check_names(subkey, name);
-        if (status != kSuccess) return status;
-        return standin::with_store([&](Store& store) {
-            return in_transaction(store, [&] {
-                std::int64_t key = 0;
-                const Status walked = walk(store, root, subkey, true, &key);
-                if (walked != kSuccess) return walked;
-                const Use put(store, standin::kPutValue);
-                sqlite3_bind_int64(*put, 1, key);
-                bind_name(*put, 2, name);
-                sqlite3_bind_int64(*put, 3, type);
-                // An empty value is an empty blob, never NULL.
-                sqlite3_bind_blob(*put, 4, size > 0 ? data : "", static_cast<int>(size), SQLITE_STATIC);
-                return to_status(sqlite3_step(*put));
-            });
+    return in_store(root_key, subkey, name, [&](Store& store, const Root& root) {
+        return in_transaction(store, [&] {
+            std::int64_t key = 0;
+            const Status walked = walk(store, root, subkey, true, &key);
+            if (walked != kSuccess) return walked;
+            const Use put(store, standin::kPutValue);
+            sqlite3_bind_int64(*put, 1, key);
+            bind_name(*put, 2, name);
+            sqlite3_bind_int64(*put, 3, type);
+            // An empty value is an empty blob, never NULL.
+            sqlite3_bind_blob64(*put, 4, size > 0 ? data : "", size, SQLITE_STATIC);
+            return to_status(sqlite3_step(*put));
         });
-    } catch (...) {
-        return 14;  // out of memory: nothing else here throws
-    }
+    });
 }
 
 Status get_value(RootKey root_key, const char* subkey, const char* name, void* data,
                  std::uint32_t* size) noexcept {
-    if (subkey == nullptr) subkey = "";
-    if (name == nullptr) name = "";
-    Root root{};
-    if (!find_root(root_key, &root)) return kInvalidHandle;
     if (size == nullptr) return kInvalidParameter;
-    try {
-        const Status status = check_names(subkey, name);
-        if (status != kSuccess) return status;
-        // Keys are never removed, so the walk and the value's one query need no transaction.
-        return standin::with_store(
-            [&](Store& store) { return get_in(store, root, subkey, name, data, size); });
-    } catch (...) {
-        return 14;
-    }
+    // Keys are never removed, so the walk and the value's one query need no transaction.
+    return in_store(root_key, subkey, name, [&](Store& store, const Root& root) {
+        return find_value(store, root, subkey, name, [&](std::uint32_t type, std::string_view bytes) {
+            if (type == kRegDwordBigEndian || type == kRegLink) return kUnsupportedType;
+            return deliver(type, bytes, data, size);
+        });
+    });
 }
 
 }  // namespace quorvane::platform
+
+namespace quorvane::standin {
+
+platform::Status get_stored(platform::RootKey root, const char* subkey, const char* name,
+                            std::uint32_t* type, std::string* bytes) noexcept {
+    return platform::in_store(root, subkey, name, [&](Store& store, const platform::Root& where) {
+        return platform::find_value(store, where, subkey, name,
+                                    [&](std::uint32_t stored_type, std::string_view stored) {
+                                        *type = stored_type;
+                                        bytes->assign(stored);
+                                        return platform::kSuccess;
+                                    });
+    });
+}
+
+}  // namespace quorvane::standin

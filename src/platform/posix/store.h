@@ -55,6 +55,10 @@ platform::Status with_store(Body body) noexcept {
     return body(store);
 }
 
+// A value's type and bytes exactly as stored (no expansion, no added zero byte).
+platform::Status get_stored(platform::RootKey root, const char* subkey, const char* name,
+                            std::uint32_t* type, std::string* bytes) noexcept;
+
 // Resets a prepared statement when it goes out of use.
 class Use {
 public:
