@@ -15,3 +15,6 @@ quorvane_test(library_test
 target_include_directories(library_test PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
 set_target_properties(library_test PROPERTIES BUILD_RPATH ${QUORVANE_JDK}/lib/server)
 set_tests_properties(library_test PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/library-store")
+
+add_test(NAME exports COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:Quorvane> -DKIND=elf -DTOOL=nm
+         -P ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.cmake)

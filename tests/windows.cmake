@@ -16,3 +16,6 @@ quorvane_wine_test(library_test
   SOURCES library/library_test.cpp library/dll_binding.cpp LIBRARIES quorvane_platform)
 add_dependencies(library_test Quorvane)
 set_tests_properties(library_test PROPERTIES WORKING_DIRECTORY $<TARGET_FILE_DIR:Quorvane>)
+
+add_test(NAME exports COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:Quorvane> -DKIND=pe
+         -DTOOL=x86_64-w64-mingw32-objdump -P ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.cmake)
