@@ -18,3 +18,23 @@ set_tests_properties(library_test PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${CMAKE_
 
 add_test(NAME exports COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:Quorvane> -DKIND=elf -DTOOL=nm
          -P ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.cmake)
+
+# The Java binding in a real JVM with -Xcheck:jni; any JNI warning fails the test.
+find_package(Java 17 REQUIRED COMPONENTS Development)
+include(UseJava)
+set(JUNIT_CONSOLE /usr/share/java/junit-platform-console-standalone.jar)
+if(NOT EXISTS ${JUNIT_CONSOLE})
+  message(FATAL_ERROR "JUnit 5's console launcher is missing: apt-get install junit5")
+endif()
+add_jar(quorvane_java_tests
+  SOURCES ${CMAKE_SOURCE_DIR}/java/Quorvane.java java/QuorvaneTest.java
+  INCLUDE_JARS ${JUNIT_CONSOLE})
+add_test(NAME junit
+  COMMAND ${Java_JAVA_EXECUTABLE} -Xcheck:jni -Djava.library.path=$<TARGET_FILE_DIR:Quorvane>
+          -Dquorvane.test.classpath=$<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE>
+          -jar ${JUNIT_CONSOLE} --disable-banner --fail-if-no-tests --details=tree
+          --class-path $<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE> --scan-class-path)
+set_tests_properties(junit PROPERTIES
+  ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/junit-store;QV_JUNIT_HOME=/home/qv"
+  FAIL_REGULAR_EXPRESSION "WARNING in native method")
+add_dependencies(quorvane_java_tests Quorvane)
