@@ -38,3 +38,10 @@ set_tests_properties(junit PROPERTIES
   ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/junit-store;QV_JUNIT_HOME=/home/qv"
   FAIL_REGULAR_EXPRESSION "WARNING in native method")
 add_dependencies(quorvane_java_tests Quorvane)
+
+# The stand-in as a store, driven through processes of its own.
+add_executable(standin_tool standin/standin_tool.cpp)
+target_link_libraries(standin_tool PRIVATE quorvane_platform)
+quorvane_test(standin_test SOURCES standin/standin_test.cpp)
+target_compile_definitions(standin_test PRIVATE QUORVANE_STANDIN_TOOL="$<TARGET_FILE:standin_tool>")
+add_dependencies(standin_test standin_tool)

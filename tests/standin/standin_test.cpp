@@ -1,0 +1,150 @@
+// The stand-in registry as a store: where it lives and with which permissions, that it
+// persists across processes, survives a killed writer, shares with a concurrent one, and turns
+// store failures into registry statuses.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int exit_code;
+    std::string out;
+};
+
+class Standin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() / ("quorvane-standin-" + std::to_string(getpid()) + "-" +
+                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        env_ = {"XDG_DATA_HOME=" + (root_ / "data").string(), "HOME=" + (root_ / "home").string()};
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    fs::path store() const { return root_ / "data" / "quorvane" / "registry.db"; }
+
+    // Starts the tool with this test's environment; returns its process id.
+    pid_t start(const std::vector<std::string>& args, const std::string& out_file) const {
+        std::vector<std::string> argv_strings = {QUORVANE_STANDIN_TOOL};
+        argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (const std::string& arg : argv_strings) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (const std::string& entry : env_) envp.push_back(const_cast<char*>(entry.c_str()));
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    static int wait_for(pid_t pid) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    Result tool(const std::vector<std::string>& args) const {
+        const std::string out_file = (root_ / "out.txt").string();
+        const int code = wait_for(start(args, out_file));
+        std::ifstream in(out_file);
+        return {code, std::string(std::istreambuf_iterator<char>(in), {})};
+    }
+
+    fs::path root_;
+    std::vector<std::string> env_;
+};
+
+fs::perms mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
+
+TEST_F(Standin, LivesUnderXdgDataHomeOwnerOnly) {
+    EXPECT_EQ(tool({"set", "A", "v", "1", "x"}).out, "0\n");
+    EXPECT_EQ(mode(store().parent_path()), fs::perms::owner_all);
+    EXPECT_EQ(mode(store()), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::exists(root_ / "home" / ".local"));
+}
+
+TEST_F(Standin, DefaultsToTheHomeFolderWithoutXdgDataHome) {
+    env_ = {"HOME=" + (root_ / "home").string()};
+    EXPECT_EQ(tool({"set", "A", "v", "1", "x"}).out, "0\n");
+    EXPECT_TRUE(fs::exists(root_ / "home" / ".local" / "share" / "quorvane" / "registry.db"));
+    env_ = {"XDG_DATA_HOME=relative/ignored", "HOME=" + (root_ / "home").string()};
+    EXPECT_EQ(tool({"get", "a", "V"}).out, "0 x\n");
+}
+
+TEST_F(Standin, AValueWrittenByOneProcessIsReadByTheNext) {
+    EXPECT_EQ(tool({"set", "Software\\Acme", "Home", "2", "%QV_NOT_SET%"}).out, "0\n");
+    EXPECT_EQ(tool({"get", "SOFTWARE\\acme", "home"}).out, "0 %QV_NOT_SET%\n");
+}
+
+TEST_F(Standin, TwoProcessesWritingAtOnceLoseNothing) {
+    const pid_t a = start({"fill", "A", "400"}, (root_ / "a.txt").string());
+    const pid_t b = start({"fill", "B", "400"}, (root_ / "b.txt").string());
+    EXPECT_EQ(wait_for(a), 0);
+    EXPECT_EQ(wait_for(b), 0);
+    for (const char* subkey : {"A", "B"}) {
+        for (int i : {0, 199, 399}) {
+            EXPECT_EQ(tool({"get", subkey, std::to_string(i)}).out, "0 " + std::string(subkey) + ":" + std::to_string(i) + "\n");
+        }
+    }
+}
+
+TEST_F(Standin, EveryAcknowledgedWriteSurvivesAKilledWriter) {
+    const std::string acks = (root_ / "acks.txt").string();
+    const pid_t writer = start({"storm", "4", acks}, (root_ / "storm.txt").string());
+    // Kill it once it is well into its writes.
+    for (int waited = 0; waited < 200 && (!fs::exists(acks) || fs::file_size(acks) < 4000); ++waited) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    kill(writer, SIGKILL);
+    EXPECT_EQ(wait_for(writer), 128 + SIGKILL);
+    const Result verified = tool({"verify", acks});
+    EXPECT_EQ(verified.exit_code, 0) << verified.out;
+    EXPECT_GT(std::stol(verified.out), 400);
+}
+
+TEST_F(Standin, AReadOnlyStoreRefusesWritesWithStatus5AndStillReads) {
+    ASSERT_EQ(tool({"set", "A", "v", "1", "before"}).out, "0\n");
+    fs::permissions(store(), fs::perms::owner_read);
+    EXPECT_EQ(tool({"set", "A", "v", "1", "after"}).out, "5\n");
+    EXPECT_EQ(tool({"set", "A", "new", "1", "after"}).out, "5\n");
+    EXPECT_EQ(tool({"get", "A", "v"}).out, "0 before\n");
+    EXPECT_EQ(tool({"get", "A", "new"}).out, "2 \n");
+}
+
+TEST_F(Standin, StoreFailuresBecomeRegistryStatuses) {
+    // A folder that cannot be made (a read-only file system even for root).
+    env_ = {"XDG_DATA_HOME=/sys/quorvane-test"};
+    EXPECT_EQ(tool({"set", "A", "v", "1", "x"}).out, "5\n");
+    EXPECT_EQ(tool({"get", "A", "v"}).out, "5 \n");
+    // A file that is not a store.
+    SetUp();
+    fs::create_directories(store().parent_path());
+    std::ofstream(store()) << std::string(8192, 'x');
+    EXPECT_EQ(tool({"set", "A", "v", "1", "x"}).out, "1009\n");
+    EXPECT_EQ(tool({"get", "A", "v"}).out, "1009 \n");
+}
+
+}  // namespace
