@@ -45,3 +45,13 @@ target_link_libraries(standin_tool PRIVATE quorvane_platform)
 quorvane_test(standin_test SOURCES standin/standin_test.cpp)
 target_compile_definitions(standin_test PRIVATE QUORVANE_STANDIN_TOOL="$<TARGET_FILE:standin_tool>")
 add_dependencies(standin_test standin_tool)
+
+if(QUORVANE_SANITIZE MATCHES "address")
+  # The JVM's own allocations are its business; a JVM not built with ASan needs its runtime
+  # preloaded to host the instrumented library, and keeps its own SIGSEGV handling.
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+                  OUTPUT_VARIABLE asan_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+  set_property(TEST library_test APPEND PROPERTY ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
+  set_property(TEST junit APPEND PROPERTY ENVIRONMENT
+               "LD_PRELOAD=${asan_runtime}" "ASAN_OPTIONS=detect_leaks=0:handle_segv=0")
+endif()

@@ -87,7 +87,7 @@ JniDouble::JniDouble() {
         const std::lock_guard<std::mutex> lock(mutex);
         d->calls.push_back("SetByteArrayRegion " + std::to_string(start) + " " + std::to_string(length));
         auto* target = reinterpret_cast<std::vector<jbyte>*>(array);
-        std::memcpy(target->data() + start, bytes, static_cast<std::size_t>(length));
+        if (length > 0) std::memcpy(target->data() + start, bytes, static_cast<std::size_t>(length));
     };
     table_.NewObjectV = [](JNIEnv* env, jclass, jmethodID, va_list args) -> jobject {
         JniDouble* d = self(env);

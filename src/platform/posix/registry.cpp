@@ -178,7 +178,7 @@ Status deliver(std::uint32_t type, std::string_view bytes, void* data, std::uint
     const std::uint32_t room = *size;
     *size = static_cast<std::uint32_t>(needed);
     if (data == nullptr || needed > room) return kMoreData;
-    std::memcpy(data, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());  // SQLite gives no address for 0 bytes
     if (add_zero) static_cast<char*>(data)[bytes.size()] = '\0';
     return kSuccess;
 }
