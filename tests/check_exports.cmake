@@ -1,8 +1,21 @@
 # Checks what the built library shows the world: exactly the three JNI methods exported and,
 # for the DLL, a PE32+ for x86-64 that needs nothing but Windows' own DLLs.
-# Usage: cmake -DLIBRARY=<file> -DKIND=<elf|pe> -DTOOL=<nm|objdump> -P check_exports.cmake
+# Usage: cmake -DLIBRARY=<file> -DKIND=<elf|pe> -DTOOL=<nm|objdump> [-DJAR=<jar>] -P check_exports.cmake
+# With JAR, LIBRARY is first unpacked from the jar (its path inside the jar being LIBRARY's
+# last two components).
 set(expected Java_Quorvane_RegGetKeyRegStrValue Java_Quorvane_RegSetKeyRegExpandStrValue
              Java_Quorvane_RegSetKeyRegQwordValue)
+
+if(JAR)
+  get_filename_component(folder ${LIBRARY} DIRECTORY)
+  get_filename_component(platform ${folder} NAME)
+  get_filename_component(name ${LIBRARY} NAME)
+  get_filename_component(top ${folder} DIRECTORY)
+  file(REMOVE_RECURSE ${top})
+  file(MAKE_DIRECTORY ${top})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${JAR} ${platform}/${name} WORKING_DIRECTORY ${top}
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()
 
 if(KIND STREQUAL "elf")
   execute_process(COMMAND ${TOOL} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE table COMMAND_ERROR_IS_FATAL ANY)

@@ -27,17 +27,18 @@ if(NOT EXISTS ${JUNIT_CONSOLE})
   message(FATAL_ERROR "JUnit 5's console launcher is missing: apt-get install junit5")
 endif()
 add_jar(quorvane_java_tests
-  SOURCES ${CMAKE_SOURCE_DIR}/java/Quorvane.java java/QuorvaneTest.java
+  SOURCES ${CMAKE_SOURCE_DIR}/java/Quorvane.java java/QuorvaneTest.java java/QuorvaneCliTest.java
   INCLUDE_JARS ${JUNIT_CONSOLE})
 add_test(NAME junit
   COMMAND ${Java_JAVA_EXECUTABLE} -Xcheck:jni -Djava.library.path=$<TARGET_FILE_DIR:Quorvane>
           -Dquorvane.test.classpath=$<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE>
+          -Dquorvane.jar=${CMAKE_BINARY_DIR}/quorvane.jar
           -jar ${JUNIT_CONSOLE} --disable-banner --fail-if-no-tests --details=tree
           --class-path $<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE> --scan-class-path)
 set_tests_properties(junit PROPERTIES
   ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/junit-store;QV_JUNIT_HOME=/home/qv"
   FAIL_REGULAR_EXPRESSION "WARNING in native method")
-add_dependencies(quorvane_java_tests Quorvane)
+add_dependencies(quorvane_java_tests Quorvane quorvane_jar)
 
 # The stand-in as a store, driven through processes of its own.
 add_executable(standin_tool standin/standin_tool.cpp)
@@ -54,4 +55,11 @@ if(QUORVANE_SANITIZE MATCHES "address")
   set_property(TEST library_test APPEND PROPERTY ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
   set_property(TEST junit APPEND PROPERTY ENVIRONMENT
                "LD_PRELOAD=${asan_runtime}" "ASAN_OPTIONS=detect_leaks=0:handle_segv=0")
+endif()
+
+if(QUORVANE_BUNDLE_WINDOWS)
+  # The DLL the jar carries is the real product: PE32+, the three exports, system imports only.
+  add_test(NAME jar_dll_exports
+    COMMAND ${CMAKE_COMMAND} -DJAR=${CMAKE_BINARY_DIR}/quorvane.jar -DLIBRARY=${CMAKE_CURRENT_BINARY_DIR}/jar-dll/windows-x86_64/Quorvane.dll
+            -DKIND=pe -DTOOL=x86_64-w64-mingw32-objdump -P ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.cmake)
 endif()
