@@ -172,3 +172,71 @@ TEST_F(Library, AnExpandableStringReadsBackExpanded) {
 
 }  // namespace
 }  // namespace quorvane::test
+
+namespace quorvane::test {
+namespace {
+
+// Whatever a Java caller passes: a result, the expected lines, and nothing stored in part.
+TEST_F(Library, BadInputNeverCrashesAndIsStoredWholeOrNotAtAll) {
+    const bool wine = under_wine();
+    const std::string subkey = key("Bad");
+    const std::string long_name(16384, 'n');
+    const std::string huge_path(1 << 20, 'p');
+    const std::string big_data(10 << 20, 'd');
+    const std::string nul_text = "a\xc0\x80z";  // "a\u0000z" as the JVM hands it over
+    const std::string printf_text = "%s%n%x%p";
+    struct Row {
+        const char* what;
+        std::vector<Arg> args;  // root, subkey, name, data (the QWORD writer ignores data)
+        platform::Status status;  // 0: stored; else the ERROR line's status (-1: no such key)
+        std::optional<platform::Status> wine_status = std::nullopt;
+        std::optional<platform::Status> read_status = std::nullopt;  // where the reader's differs
+    };
+    const Row rows[] = {
+        {"empty subkey and name: the root key's default value", {"HKEY_CURRENT_USER", "", "", "root default"}, 0},
+        {"empty value name: the key's default value", {"HKEY_CURRENT_USER", subkey, "", ""}, 0},
+        {"empty root name", {"", subkey, "v", "x"}, -1},
+        {"root with a path", {"HKEY_CURRENT_USER\\Software", subkey, "v", "x"}, -1},
+        {"root with blanks", {" HKEY_CURRENT_USER ", subkey, "v", "x"}, -1},
+        {"value name of 16,384 characters", {"HKEY_CURRENT_USER", subkey, long_name, "x"}, 87, std::nullopt, 2},
+        // Wine keeps a path's length in 16 bits: 1 MiB wraps to an empty path, the root key.
+        {"subkey path of 1 MiB", {"HKEY_CURRENT_USER", huge_path, "v", "x"}, 87, 0},
+        {"printf directives everywhere", {"HKEY_CURRENT_USER", subkey + printf_text, printf_text, printf_text}, 0},
+        {"U+0000 in every text", {"HKEY_CURRENT_USER", subkey + nul_text, nul_text, nul_text}, 0},
+        {"data of 10 MiB", {"HKEY_CURRENT_USER", subkey, "big", big_data}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const platform::Status status = wine && row.wine_status ? *row.wine_status : row.status;
+        const Outcome q = set_qword({row.args[0], row.args[1], row.args[2]}, 5);
+        const Outcome e = set_expand(row.args);
+        const Outcome g = get_str({row.args[0], row.args[1], row.args[2]});
+        if (status == -1) {
+            EXPECT_EQ(q.out + e.out + g.out, lines(std::string(kQword) + "ERROR!! No such a Key.\n" + kExpand +
+                                                   "ERROR!! No such a Key.\n" + kGet + "ERROR!! No such a Key.\n"));
+        }
+        if (status > 0) {
+            EXPECT_NE(q.out.find(lines(error_line(kQword, status))), std::string::npos) << q.out.substr(q.out.size() - 120);
+            EXPECT_NE(e.out.find(lines(error_line(kExpand, status))), std::string::npos) << e.out.substr(e.out.size() - 120);
+            EXPECT_NE(g.out.find(lines(error_line(kGet, row.read_status.value_or(status)))), std::string::npos)
+                << g.out.substr(g.out.size() - 120);
+        }
+        EXPECT_EQ(q.result, status == 0 ? "0" : "-1");
+        EXPECT_EQ(e.result, status == 0 ? "0" : "-1");
+        if (status != 0) {
+            EXPECT_EQ(g.result, "null");
+            continue;
+        }
+        // The expandable string written last is what is stored, whole.
+        const Stored s = stored(kCurrentUser, *row.args[1], *row.args[2]);
+        EXPECT_EQ(s.status, 0);
+        EXPECT_EQ(s.type, 2u);
+        EXPECT_TRUE(s.bytes == *row.args[3] + '\0') << s.bytes.size() << " bytes stored";
+        if (row.args[3]->size() < 32767 || !wine) {  // Wine garbles longer expandable strings when it reads them
+            EXPECT_EQ(g.out.substr(g.out.size() - row.args[3]->size() - lines("\n").size()), *row.args[3] + lines("\n"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvane::test

@@ -109,6 +109,7 @@ const std::vector<Row> kRows = {
     {kSet, HKCU, "{B}\\Names", v16383, DWORD, "\5\0\0\0"_b, 0, 0, 0},
     {kGet, HKCU, "{B}\\Names", v16383, 0, "\5\0\0\0"_b, 100, 0, 4},
     {kSet, HKCU, "{B}\\Names", v16384, DWORD, "\5\0\0\0"_b, 0, 87, 0},
+    {kGet, HKCU, "{B}\\Names", v16384, 0, "", 100, 2, 0},
     // Aliased roots land under HKEY_LOCAL_MACHINE and read back through both names.
     {kSet, HKCR, "{B}", "cr", SZ, "classes\0"_b, 0, 0, 0},
     {kGet, HKLM, "Software\\Classes\\{B}", "cr", 0, "classes\0"_b, 100, 0, 8},

@@ -68,13 +68,11 @@ Status for_each_component(const char* path, Visit visit) {
     return kSuccess;
 }
 
-Status check_names(const char* subkey, const char* name) {
+Status check_path(const char* subkey) {
     if (subkey[0] == '\\') return kBadPathname;
-    const Status status = for_each_component(subkey, [](std::string_view component) {
+    return for_each_component(subkey, [](std::string_view component) {
         return component.size() > kMaxKeyNameLength ? kInvalidParameter : kSuccess;
     });
-    if (status != kSuccess) return status;
-    return std::strlen(name) > kMaxValueNameLength ? kInvalidParameter : kSuccess;
 }
 
 void bind_name(sqlite3_stmt* statement, int index, std::string_view name) noexcept {
@@ -202,7 +200,7 @@ Status find_value(Store& store, const Root& root, const char* subkey, const char
     return found(type, std::string_view(static_cast<const char*>(blob), length));
 }
 
-// The checks every call makes of its root key and names, then `body(store, root)` with the
+// The checks every call makes of its root key and path, then `body(store, root)` with the
 // store open and to this call alone. Missing names stand for the root key and the default value.
 template <class Body>
 Status in_store(RootKey root_key, const char*& subkey, const char*& name, Body body) noexcept {
@@ -211,7 +209,7 @@ Status in_store(RootKey root_key, const char*& subkey, const char*& name, Body b
     Root root{};
     if (!find_root(root_key, &root)) return kInvalidHandle;
     try {
-        const Status status = check_names(subkey, name);
+        const Status status = check_path(subkey);
         if (status != kSuccess) return status;
         return standin::with_store([&](Store& store) { return body(store, root); });
     } catch (...) {
@@ -224,6 +222,8 @@ Status in_store(RootKey root_key, const char*& subkey, const char*& name, Body b
 Status set_value(RootKey root_key, const char* subkey, const char* name, std::uint32_t type,
                  const void* data, std::uint32_t size) noexcept {
     if (data == nullptr && size > 0) return kInvalidParameter;
+    // Too long a name cannot be stored; reading one simply finds nothing.
+    if (name != nullptr && std::strlen(name) > kMaxValueNameLength) return kInvalidParameter;
     return in_store(root_key, subkey, name, [&](Store& store, const Root& root) {
         return in_transaction(store, [&] {
             std::int64_t key = 0;
