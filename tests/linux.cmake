@@ -28,16 +28,23 @@ if(NOT EXISTS ${JUNIT_CONSOLE})
 endif()
 add_jar(quorvane_java_tests
   SOURCES ${CMAKE_SOURCE_DIR}/java/Quorvane.java java/QuorvaneTest.java java/QuorvaneCliTest.java
+          java/QuorvaneStress.java java/QuorvaneStressTest.java
   INCLUDE_JARS ${JUNIT_CONSOLE})
-add_test(NAME junit
-  COMMAND ${Java_JAVA_EXECUTABLE} -Xcheck:jni -Djava.library.path=$<TARGET_FILE_DIR:Quorvane>
-          -Dquorvane.test.classpath=$<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE>
-          -Dquorvane.jar=${CMAKE_BINARY_DIR}/quorvane.jar
-          -jar ${JUNIT_CONSOLE} --disable-banner --fail-if-no-tests --details=tree
-          --class-path $<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE> --scan-class-path)
-set_tests_properties(junit PROPERTIES
-  ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/junit-store;QV_JUNIT_HOME=/home/qv"
-  FAIL_REGULAR_EXPRESSION "WARNING in native method")
+# The stress workloads run with small counts here; the label "long" runs them at full size.
+function(quorvane_junit name)
+  add_test(NAME ${name}
+    COMMAND ${Java_JAVA_EXECUTABLE} -Xcheck:jni -Djava.library.path=$<TARGET_FILE_DIR:Quorvane>
+            -Dquorvane.test.classpath=$<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE>
+            -Dquorvane.jar=${CMAKE_BINARY_DIR}/quorvane.jar ${ARGN}
+            -jar ${JUNIT_CONSOLE} --disable-banner --fail-if-no-tests --details=tree
+            --class-path $<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE> --scan-class-path)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/${name}-store;QV_JUNIT_HOME=/home/qv"
+    FAIL_REGULAR_EXPRESSION "WARNING in native method")
+endfunction()
+quorvane_junit(junit)
+quorvane_junit(junit_long -Dquorvane.stress.calls=100000 -Dquorvane.leak.calls=1000000 --include-classname=QuorvaneStressTest)
+set_tests_properties(junit_long PROPERTIES LABELS long)
 add_dependencies(quorvane_java_tests Quorvane quorvane_jar)
 
 # The stand-in as a store, driven through processes of its own.
