@@ -32,18 +32,20 @@ add_jar(quorvane_java_tests
   INCLUDE_JARS ${JUNIT_CONSOLE})
 # The stress workloads run with small counts here; the label "long" runs them at full size.
 function(quorvane_junit name)
+  cmake_parse_arguments(ARG "" "" "JVM;LAUNCHER" ${ARGN})
   add_test(NAME ${name}
     COMMAND ${Java_JAVA_EXECUTABLE} -Xcheck:jni -Djava.library.path=$<TARGET_FILE_DIR:Quorvane>
             -Dquorvane.test.classpath=$<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE>
-            -Dquorvane.jar=${CMAKE_BINARY_DIR}/quorvane.jar ${ARGN}
+            -Dquorvane.jar=${CMAKE_BINARY_DIR}/quorvane.jar ${ARG_JVM}
             -jar ${JUNIT_CONSOLE} --disable-banner --fail-if-no-tests --details=tree
-            --class-path $<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE> --scan-class-path)
+            --class-path $<TARGET_PROPERTY:quorvane_java_tests,JAR_FILE> --scan-class-path ${ARG_LAUNCHER})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/${name}-store;QV_JUNIT_HOME=/home/qv"
     FAIL_REGULAR_EXPRESSION "WARNING in native method")
 endfunction()
 quorvane_junit(junit)
-quorvane_junit(junit_long -Dquorvane.stress.calls=100000 -Dquorvane.leak.calls=1000000 --include-classname=QuorvaneStressTest)
+quorvane_junit(junit_long JVM -Dquorvane.stress.calls=100000 -Dquorvane.leak.calls=1000000
+               LAUNCHER --include-classname=QuorvaneStressTest)
 set_tests_properties(junit_long PROPERTIES LABELS long)
 add_dependencies(quorvane_java_tests Quorvane quorvane_jar)
 
@@ -69,4 +71,18 @@ if(QUORVANE_BUNDLE_WINDOWS)
   add_test(NAME jar_dll_exports
     COMMAND ${CMAKE_COMMAND} -DJAR=${CMAKE_BINARY_DIR}/quorvane.jar -DLIBRARY=${CMAKE_CURRENT_BINARY_DIR}/jar-dll/windows-x86_64/Quorvane.dll
             -DKIND=pe -DTOOL=x86_64-w64-mingw32-objdump -P ${CMAKE_CURRENT_SOURCE_DIR}/check_exports.cmake)
+endif()
+
+# Memcheck over the C++ tests that start no JVM. The store stays open for the life of the
+# process by design, so only definite leaks count. (The address-space test needs a 4 GiB
+# allocation to fail, which valgrind's allocator does not show.)
+find_program(VALGRIND valgrind)
+if(VALGRIND AND NOT QUORVANE_SANITIZE)
+  foreach(test methods_test scenarios_test)
+    add_test(NAME memcheck_${test}
+      COMMAND ${VALGRIND} -q --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite
+              --show-possibly-lost=no $<TARGET_FILE:${test}> --gtest_filter=-*WithoutMemory*)
+    set_tests_properties(memcheck_${test} PROPERTIES
+      ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/memcheck-store")
+  endforeach()
 endif()
