@@ -86,3 +86,7 @@ if(VALGRIND AND NOT QUORVANE_SANITIZE)
       ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/memcheck-store")
   endforeach()
 endif()
+
+# The stand-in against an in-memory model of the registry, on random sequences.
+quorvane_test(model_test SOURCES standin/model_test.cpp LIBRARIES quorvane_platform)
+set_tests_properties(model_test PROPERTIES ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/model-store")

@@ -73,11 +73,11 @@ public final class QuorvaneStress {
                             }
                         }
                         case 5 -> {
-                            check(problems, Quorvane.RegSetKeyRegExpandStrValue(ROOT, run + "\\Shared", "s" + (n % 4), "t" + id + "-" + n) == 0, "shared write");
+                            check(problems, Quorvane.RegSetKeyRegExpandStrValue(ROOT, run + "\\Shared", "s" + (n / 8 % 4), "t" + id + "-" + n) == 0, "shared write");
                             writes.incrementAndGet();
                         }
                         case 6 -> {
-                            String read = Quorvane.RegGetKeyRegStrValue(ROOT, run + "\\Shared", "s" + (n % 4));
+                            String read = Quorvane.RegGetKeyRegStrValue(ROOT, run + "\\Shared", "s" + (n / 8 % 4));
                             if (read == null) {
                                 misses.incrementAndGet();
                             } else {
