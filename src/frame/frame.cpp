@@ -1,6 +1,5 @@
 #include "frame/frame.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace quorvane::frame {
@@ -37,7 +36,7 @@ void report_failure(const char* prefix, platform::Status status) noexcept {
     // A status without system text (or one whose text wants inserts) still prints a text.
     if (platform::format_message(status, msgBuffer, kMsgBufferSize) == 0) msgBuffer[0] = '\0';
     msgBuffer[kMsgBufferSize - 1] = '\0';
-    std::printf("%sERROR!! dwErr=%d, msgBuffer=%s\n", prefix, static_cast<int>(status), msgBuffer);
+    crt_printf("%sERROR!! dwErr=%d, msgBuffer=%s\n", prefix, static_cast<int>(status), msgBuffer);
 }
 
 ArgTexts::ArgTexts(JNIEnv* env, std::initializer_list<jstring> args) noexcept : env_(env) {
@@ -65,7 +64,7 @@ std::optional<platform::RootKey> resolve(const char* prefix, const ArgTexts& tex
     if (texts.refused_) return std::nullopt;
     const std::optional<platform::RootKey> root = lookup_root_key(texts[0]);
     if (!root) {
-        std::printf("%sERROR!! No such a Key.\n", prefix);
+        crt_printf("%sERROR!! No such a Key.\n", prefix);
         return std::nullopt;
     }
     for (std::size_t i = 1; i < texts.count_; ++i) {
@@ -79,7 +78,7 @@ std::optional<platform::RootKey> resolve(const char* prefix, const ArgTexts& tex
 
 jint finish_write(const char* prefix, const char* success_line, platform::Status status) noexcept {
     if (status == platform::kSuccess) {
-        std::printf("%s", success_line);
+        crt_printf("%s", success_line);
         return kWriteSucceeded;
     }
     report_failure(prefix, status);

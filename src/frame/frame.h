@@ -10,6 +10,11 @@
 
 #include "platform/registry.h"
 
+// The C runtime's own printf, bound by its C name: in C++, mingw-w64 replaces printf with its
+// own implementation, which writes a %s text one byte at a time; the runtime's writes it whole.
+// Either way each call holds the stream's lock, so a line is never split.
+extern "C" int crt_printf(const char* format, ...) __asm__("printf") __attribute__((format(printf, 1, 2)));
+
 namespace quorvane::frame {
 
 inline constexpr jint kWriteSucceeded = 0;

@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -48,7 +47,7 @@ JNIEXPORT jstring JNICALL Java_Quorvane_RegGetKeyRegStrValue(JNIEnv* env, jclass
     const auto root = frame::resolve(kPrefix, texts);
     if (!root) return nullptr;
 
-    std::printf("Java_Quorvane_RegGetKeyRegStrValue: Key=%s, \nSubkey=%s, \nvalue=%s\n", texts[0],
+    crt_printf("Java_Quorvane_RegGetKeyRegStrValue: Key=%s, \nSubkey=%s, \nvalue=%s\n", texts[0],
                 texts[1], texts[2]);
     for (;;) {
         const ValueBuffer buffer = allocate(capacity);
@@ -59,7 +58,7 @@ JNIEXPORT jstring JNICALL Java_Quorvane_RegGetKeyRegStrValue(JNIEnv* env, jclass
         const platform::Status status =
             platform::get_value(*root, texts[1], texts[2], buffer.get(), &capacity);
         if (status == platform::kMoreData) {
-            std::printf("Java_Quorvane_RegGetKeyRegStrValue: need to malloc a larger data %d\n",
+            crt_printf("Java_Quorvane_RegGetKeyRegStrValue: need to malloc a larger data %d\n",
                         static_cast<int>(capacity));
             continue;
         }
@@ -69,7 +68,7 @@ JNIEXPORT jstring JNICALL Java_Quorvane_RegGetKeyRegStrValue(JNIEnv* env, jclass
         }
         // Numeric and binary data hold no zero byte of their own: end the text after the bytes written.
         buffer[capacity] = '\0';
-        std::printf("Java_Quorvane_RegGetKeyRegStrValue: RegGetValue success. dataStr = %s\n",
+        crt_printf("Java_Quorvane_RegGetKeyRegStrValue: RegGetValue success. dataStr = %s\n",
                     buffer.get());
         return to_java_string(env, buffer.get());
     }

@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "Quorvane.h"
@@ -20,7 +19,7 @@ JNIEXPORT jint JNICALL Java_Quorvane_RegSetKeyRegExpandStrValue(JNIEnv* env, jcl
     if (!root) return frame::kWriteFailed;
 
     const char* dataExpandStr = texts[3];
-    std::printf("Java_Quorvane_RegSetKeyRegExpandStrValue: Key=%s, \nSubkey=%s, \nvalue=%s, \ndataExpandStr=%s\n",
+    crt_printf("Java_Quorvane_RegSetKeyRegExpandStrValue: Key=%s, \nSubkey=%s, \nvalue=%s, \ndataExpandStr=%s\n",
                 texts[0], texts[1], texts[2], dataExpandStr);
     // The registry takes a 32-bit size; a longer text must fail, not be stored cut short.
     const std::size_t size = std::strlen(dataExpandStr) + 1;

@@ -1,5 +1,4 @@
 #include <cstdint>
-#include <cstdio>
 
 #include "Quorvane.h"
 #include "frame/frame.h"
@@ -19,7 +18,7 @@ JNIEXPORT jint JNICALL Java_Quorvane_RegSetKeyRegQwordValue(JNIEnv* env, jclass,
     const auto root = frame::resolve(kPrefix, texts);
     if (!root) return frame::kWriteFailed;
 
-    std::printf("Java_Quorvane_RegSetKeyRegQwordValue: Key=%s, \nSubkey=%s, \nvalue=%s, \ndataQword=%lld\n",
+    crt_printf("Java_Quorvane_RegSetKeyRegQwordValue: Key=%s, \nSubkey=%s, \nvalue=%s, \ndataQword=%lld\n",
                 texts[0], texts[1], texts[2], static_cast<long long>(dataQword));
     return frame::finish_write(kPrefix, kSuccessLine,
                                platform::set_value(*root, texts[1], texts[2], platform::kRegQword,
