@@ -44,7 +44,7 @@ public final class QuorvaneBench {
     }
 
     private static void row(String name, int threads, double ops, double prefs) {
-        System.err.printf("| %s | %d | %.0f | %s |%n", name, threads, ops, Double.isNaN(prefs) ? "" : String.format("%.2f", ops / prefs));
+        System.err.printf("| %s | %d | %.0f | %s |%n", name, threads, ops, Double.isNaN(prefs) ? "" : String.format(ops / prefs < 0.1 ? "%.4f" : "%.2f", ops / prefs));
     }
 
     /** Operations per second over `seconds`, after a warm-up of a quarter of that. */
