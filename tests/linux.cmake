@@ -52,7 +52,7 @@ add_dependencies(quorvane_java_tests Quorvane quorvane_jar)
 # The stand-in as a store, driven through processes of its own.
 add_executable(standin_tool standin/standin_tool.cpp)
 target_link_libraries(standin_tool PRIVATE quorvane_platform)
-quorvane_test(standin_test SOURCES standin/standin_test.cpp)
+quorvane_test(standin_test SOURCES standin/standin_test.cpp LIBRARIES quorvane_platform)
 target_compile_definitions(standin_test PRIVATE QUORVANE_STANDIN_TOOL="$<TARGET_FILE:standin_tool>")
 add_dependencies(standin_test standin_tool)
 

@@ -98,6 +98,21 @@ class QuorvaneCliTest {
     }
 
     @Test
+    void anUnsupportedPlatformIsNamedWithTheSupportedOnes() throws Exception {
+        Process process = new ProcessBuilder(Path.of(System.getProperty("java.home"), "bin", "java").toString(),
+            "-Dos.name=Plan9", "-jar", System.getProperty("quorvane.jar"), "help").directory(home.toFile()).start();
+        Run run = finish(process);
+        assertEquals(0, run.exit(), "help needs no native library");
+        process = new ProcessBuilder(Path.of(System.getProperty("java.home"), "bin", "java").toString(),
+            "-Dos.name=Plan9", "-jar", System.getProperty("quorvane.jar"), "get", "HKEY_CURRENT_USER", "a", "b")
+            .directory(home.toFile()).start();
+        run = finish(process);
+        assertEquals(1, run.exit());
+        assertTrue(run.err().contains("UnsatisfiedLinkError: Quorvane has no native library for plan9-x86_64 "
+            + "(supported: linux-x86_64, windows-x86_64)"), run.err());
+    }
+
+    @Test
     void helpPrintsTheUsage() throws Exception {
         Run help = cli("help");
         assertEquals(0, help.exit());

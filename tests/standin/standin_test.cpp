@@ -9,13 +9,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/registry.h"
 
 extern char** environ;
 
@@ -132,6 +137,39 @@ TEST_F(Standin, AReadOnlyStoreRefusesWritesWithStatus5AndStillReads) {
     EXPECT_EQ(tool({"set", "A", "new", "1", "after"}).out, "5\n");
     EXPECT_EQ(tool({"get", "A", "v"}).out, "0 before\n");
     EXPECT_EQ(tool({"get", "A", "new"}).out, "2 \n");
+}
+
+TEST_F(Standin, AStoreLockedBeyondTheBusyTimeoutGivesStatus170) {
+    ASSERT_EQ(tool({"set", "A", "v", "1", "x"}).out, "0\n");
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(store().c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(tool({"set", "A", "v", "1", "y"}).out, "170\n");
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    EXPECT_EQ(tool({"get", "A", "v"}).out, "0 x\n");
+}
+
+TEST(StandinMessages, AreTheWindowsTexts) {
+    const std::pair<quorvane::platform::Status, const char*> texts[] = {
+        {2, "The system cannot find the file specified.\r\n"},
+        {5, "Access is denied.\r\n"},
+        {8, "Not enough memory resources are available to process this command.\r\n"},
+        {87, "The parameter is incorrect.\r\n"},
+        {161, "The specified path is invalid.\r\n"},
+        {170, "The requested resource is in use.\r\n"},
+        {1009, "The configuration registry database is corrupt.\r\n"},
+        {1630, "Data of this type is not supported.\r\n"},
+    };
+    for (const auto& [status, text] : texts) {
+        char buffer[500] = "";
+        EXPECT_EQ(quorvane::platform::format_message(status, buffer, sizeof buffer), std::strlen(text));
+        EXPECT_STREQ(buffer, text);
+    }
+    // No text: the lookup fails and leaves the buffer as it was, as FormatMessageA does.
+    char buffer[500] = "as it was";
+    EXPECT_EQ(quorvane::platform::format_message(4242, buffer, sizeof buffer), 0u);
+    EXPECT_STREQ(buffer, "as it was");
 }
 
 TEST_F(Standin, StoreFailuresBecomeRegistryStatuses) {
