@@ -89,6 +89,8 @@ void read_by_hand(const std::string& name) {
         }
         block[room] = '\0';
         crt_printf("Java_Quorvane_RegGetKeyRegStrValue: RegGetValue success. dataStr = %s\n", block);
+        volatile std::size_t length = std::strlen(block);  // the length the byte array is made with
+        static_cast<void>(length);
         std::free(block);
         return;
     }
