@@ -116,6 +116,17 @@ TEST_F(Standin, TwoProcessesWritingAtOnceLoseNothing) {
     }
 }
 
+TEST_F(Standin, ProcessesCreatingTheStoreAtOnceAllSucceed) {
+    for (int attempt = 0; attempt < 30; ++attempt) {
+        fs::remove_all(root_ / "data");
+        std::vector<pid_t> writers;
+        for (int w = 0; w < 8; ++w) {
+            writers.push_back(start({"fill", "W" + std::to_string(w), "1"}, (root_ / ("w" + std::to_string(w))).string()));
+        }
+        for (pid_t writer : writers) EXPECT_EQ(wait_for(writer), 0) << "attempt " << attempt;
+    }
+}
+
 TEST_F(Standin, EveryAcknowledgedWriteSurvivesAKilledWriter) {
     const std::string acks = (root_ / "acks.txt").string();
     const pid_t writer = start({"storm", "4", acks}, (root_ / "storm.txt").string());

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 
 namespace quorvane::standin {
@@ -14,6 +16,7 @@ namespace {
 
 constexpr int kSchemaVersion = 1;
 constexpr int kBusyTimeoutMs = 5000;
+constexpr platform::Status kBusy = 170;
 
 constexpr const char* kStatementSql[kStatementCount] = {
     "BEGIN IMMEDIATE",
@@ -98,6 +101,26 @@ platform::Status create_schema(sqlite3* db) noexcept {
     return to_status(code);
 }
 
+// The journal, the durability and the schema of a store that may be brand new.
+platform::Status set_up(sqlite3* db) noexcept {
+    const int code = sqlite3_exec(db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    return code == SQLITE_OK ? create_schema(db) : to_status(code);
+}
+
+// Runs `step` again while another process holds the lock it needs, up to the busy timeout:
+// switching a new file to WAL does not wait on the busy handler, so two processes opening a new
+// store at once would otherwise see "busy".
+template <class Step>
+platform::Status with_retries(Step step) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    platform::Status status = step();
+    while (status == kBusy && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        status = step();
+    }
+    return status;
+}
+
 platform::Status open_at(Store& store, const std::string& file) {
     platform::Status status = make_folders(file);
     bool writable = false;
@@ -107,12 +130,8 @@ platform::Status open_at(Store& store, const std::string& file) {
     const int flags = (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
     int code = sqlite3_open_v2(file.c_str(), &store.db, flags, nullptr);
     if (code == SQLITE_OK) code = sqlite3_busy_timeout(store.db, kBusyTimeoutMs);
-    if (code == SQLITE_OK && writable) {
-        code = sqlite3_exec(store.db, "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL",
-                            nullptr, nullptr, nullptr);
-    }
-    if (code == SQLITE_OK && writable) status = create_schema(store.db);
-    if (code != SQLITE_OK) status = to_status(code);
+    if (code != SQLITE_OK) return to_status(code);
+    if (writable) status = with_retries([&] { return set_up(store.db); });
     for (int i = 0; status == platform::kSuccess && i < kStatementCount; ++i) {
         status = to_status(sqlite3_prepare_v3(store.db, kStatementSql[i], -1, SQLITE_PREPARE_PERSISTENT,
                                               &store.statements[i], nullptr));
