@@ -7,6 +7,7 @@
 
 #include "binding.h"
 #include "capture.h"
+#include "qword_cases.h"
 #include "test_env.h"
 
 namespace quorvane::test {
@@ -38,18 +39,7 @@ protected:
 };
 
 TEST_F(Library, QwordWriterStoresEightLittleEndianBytes) {
-    struct Case {
-        jlong data;
-        const char* traced;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {0, "0", std::string(8, '\0')},
-        {-1, "-1", std::string(8, '\xff')},
-        {INT64_MIN, "-9223372036854775808", "\0\0\0\0\0\0\0\x80"_b},
-        {INT64_MAX, "9223372036854775807", "\xff\xff\xff\xff\xff\xff\xff\x7f"_b},
-    };
-    for (const Case& c : cases) {
+    for (const QwordCase& c : qword_cases()) {
         const std::string subkey = key("Qword");
         const Outcome o = set_qword({"HKEY_CURRENT_USER", subkey, c.traced}, c.data);
         EXPECT_EQ(o.out, lines(std::string(kQword) + "Key=HKEY_CURRENT_USER, \nSubkey=" + subkey + ", \nvalue=" +

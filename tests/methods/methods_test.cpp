@@ -10,6 +10,7 @@
 
 #include "Quorvane.h"
 #include "capture.h"
+#include "qword_cases.h"
 #include "fake_registry.h"
 #include "jni_double.h"
 
@@ -50,19 +51,7 @@ protected:
 };
 
 TEST_F(Methods, QwordWriterTracesAndStoresEightLittleEndianBytes) {
-    struct Case {
-        jlong data;
-        const char* traced;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {0, "0", std::string(8, '\0')},
-        {-1, "-1", std::string(8, '\xff')},
-        {42, "42", std::string("\x2a\0\0\0\0\0\0\0", 8)},
-        {INT64_MIN, "-9223372036854775808", std::string("\0\0\0\0\0\0\0\x80", 8)},
-        {INT64_MAX, "9223372036854775807", std::string("\xff\xff\xff\xff\xff\xff\xff\x7f", 8)},
-    };
-    for (const Case& c : cases) {
+    for (const QwordCase& c : qword_cases()) {
         fake::reset();
         std::string result;
         const std::string out = call("qword", {"HKEY_CURRENT_USER", "Software\\Acme", "Answer"}, &result, c.data);
