@@ -48,7 +48,7 @@ JNIEXPORT jstring JNICALL Java_Quorvane_RegGetKeyRegStrValue(JNIEnv* env, jclass
     if (!root) return nullptr;
 
     crt_printf("Java_Quorvane_RegGetKeyRegStrValue: Key=%s, \nSubkey=%s, \nvalue=%s\n", texts[0],
-                texts[1], texts[2]);
+               texts[1], texts[2]);
     for (;;) {
         const ValueBuffer buffer = allocate(capacity);
         if (!buffer) {
@@ -59,7 +59,7 @@ JNIEXPORT jstring JNICALL Java_Quorvane_RegGetKeyRegStrValue(JNIEnv* env, jclass
             platform::get_value(*root, texts[1], texts[2], buffer.get(), &capacity);
         if (status == platform::kMoreData) {
             crt_printf("Java_Quorvane_RegGetKeyRegStrValue: need to malloc a larger data %d\n",
-                        static_cast<int>(capacity));
+                       static_cast<int>(capacity));
             continue;
         }
         if (status != platform::kSuccess) {
@@ -69,7 +69,7 @@ JNIEXPORT jstring JNICALL Java_Quorvane_RegGetKeyRegStrValue(JNIEnv* env, jclass
         // Numeric and binary data hold no zero byte of their own: end the text after the bytes written.
         buffer[capacity] = '\0';
         crt_printf("Java_Quorvane_RegGetKeyRegStrValue: RegGetValue success. dataStr = %s\n",
-                    buffer.get());
+                   buffer.get());
         return to_java_string(env, buffer.get());
     }
 }

@@ -20,7 +20,7 @@ JNIEXPORT jint JNICALL Java_Quorvane_RegSetKeyRegExpandStrValue(JNIEnv* env, jcl
 
     const char* dataExpandStr = texts[3];
     crt_printf("Java_Quorvane_RegSetKeyRegExpandStrValue: Key=%s, \nSubkey=%s, \nvalue=%s, \ndataExpandStr=%s\n",
-                texts[0], texts[1], texts[2], dataExpandStr);
+               texts[0], texts[1], texts[2], dataExpandStr);
     // The registry takes a 32-bit size; a longer text must fail, not be stored cut short.
     const std::size_t size = std::strlen(dataExpandStr) + 1;
     const platform::Status status =

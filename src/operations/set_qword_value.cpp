@@ -19,7 +19,7 @@ JNIEXPORT jint JNICALL Java_Quorvane_RegSetKeyRegQwordValue(JNIEnv* env, jclass,
     if (!root) return frame::kWriteFailed;
 
     crt_printf("Java_Quorvane_RegSetKeyRegQwordValue: Key=%s, \nSubkey=%s, \nvalue=%s, \ndataQword=%lld\n",
-                texts[0], texts[1], texts[2], static_cast<long long>(dataQword));
+               texts[0], texts[1], texts[2], static_cast<long long>(dataQword));
     return frame::finish_write(kPrefix, kSuccessLine,
                                platform::set_value(*root, texts[1], texts[2], platform::kRegQword,
                                                    &dataQword, sizeof dataQword));
