@@ -33,19 +33,17 @@ std::string store_path();
 // The registry status for an SQLite result code (0 for SQLITE_OK, SQLITE_ROW and SQLITE_DONE).
 platform::Status to_status(int sqlite_code) noexcept;
 
-// Runs `body(store)` with the process's store open and to itself; the status of opening it
-// when that fails (a failed open is tried again by the next call).
-template <class Body>
-platform::Status with_store(Body body) noexcept;
-
 // Opens (creating it and its folder where missing) and prepares the store; 0 or a status.
 platform::Status open_store(Store& store) noexcept;
 
 std::mutex& store_mutex() noexcept;
 Store& the_store() noexcept;
 
+// Runs `body(store)` with the process's store open and to itself; the status of opening it
+// when that fails (a failed open is tried again by the next call). What `body` throws (only
+// std::bad_alloc) passes on to the caller, with the store unlocked.
 template <class Body>
-platform::Status with_store(Body body) noexcept {
+platform::Status with_store(Body body) {
     const std::lock_guard<std::mutex> lock(store_mutex());
     Store& store = the_store();
     if (store.db == nullptr) {
